@@ -5,7 +5,7 @@ set -euo pipefail
 
 need_i386=1
 packages=(
-  cmake g++ ninja-build pkg-config
+  cmake g++ ninja-build pkg-config python3
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   libgtest-dev googletest libpng-dev
   clang libclang-rt-14-dev
