@@ -126,7 +126,7 @@ Icon IconSource::moduleIcon(const GroupRef& group) const {
     }
     if (!found) continue;
     IconImage image;
-    std::copy_n(entry->begin(), 12, image.entry.begin());
+    std::copy_n(entry->begin(), image.entry.size(), image.entry.begin());
     image.data = found->data;
     // NE resources are stored in whole alignment units; the group knows the real length.
     if (kind_ == SourceKind::NE && bytesInRes > 0 && bytesInRes < image.data.size()) {
@@ -138,7 +138,7 @@ Icon IconSource::moduleIcon(const GroupRef& group) const {
   return icon;
 }
 
-// ICONDIRENTRY (16 bytes): the 12 bytes a group entry starts with, then +8 bytes in resource u32,
+// ICONDIRENTRY (16 bytes): the 8 bytes a group entry starts with, then +8 bytes in resource u32,
 // +12 image offset u32 from the start of the file.
 Icon IconSource::iconFileIcon(std::span<const std::uint8_t> bytes) const {
   Icon icon;
@@ -152,7 +152,7 @@ Icon IconSource::iconFileIcon(std::span<const std::uint8_t> bytes) const {
     auto data = file.sub(*e.u32(12), *e.u32(8));
     if (!data) continue;
     IconImage image;
-    std::copy_n(entry->begin(), 12, image.entry.begin());
+    std::copy_n(entry->begin(), image.entry.size(), image.entry.begin());
     image.data = *data;
     if (!describeImage(image.data, image)) continue;
     icon.images.push_back(image);

@@ -16,9 +16,9 @@ class MappedFile;
 
 // One image of an icon, as stored in the source.
 struct IconImage {
-  // The group directory entry's first 12 bytes (width, height, colour count, reserved, planes,
-  // bit count), kept verbatim because a written icon file repeats them.
-  std::array<std::uint8_t, 12> entry{};
+  // The directory entry's first 8 bytes (width, height, colour count, reserved, planes, bit
+  // count), kept verbatim because a written icon file repeats them.
+  std::array<std::uint8_t, 8> entry{};
   // The stored image bytes: a DIB (header, colour table, XOR bits, AND mask) or a whole PNG file.
   // Points into the source's mapping, so it lives as long as the IconSource.
   std::span<const std::uint8_t> data;

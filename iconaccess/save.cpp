@@ -130,7 +130,7 @@ DestinationKind destinationKind(const std::filesystem::path& destination) {
   return DestinationKind::Other;
 }
 
-// ICONDIR (0, 1, n), then n ICONDIRENTRY of 16 bytes (the group entry's first 12 bytes, the
+// ICONDIR (0, 1, n), then n ICONDIRENTRY of 16 bytes (the group entry's first 8 bytes, the
 // image's real size, its offset), then the images in the same order.
 std::vector<std::uint8_t> iconFileBytes(const Icon& icon) {
   std::vector<std::uint8_t> out;
