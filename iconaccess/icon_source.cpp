@@ -91,6 +91,12 @@ IconSource IconSource::open(const std::filesystem::path& path, const SourceOptio
   return source;
 }
 
+IconSource IconSource::fromMemory(std::span<const std::uint8_t> bytes) {
+  IconSource source;
+  source.parse(bytes);
+  return source;
+}
+
 Icon IconSource::icon(int index) const {
   if (index < 0 || index >= count()) return {};
   const GroupRef& group = groups_[static_cast<std::size_t>(index)];

@@ -53,6 +53,9 @@ class IconSource {
   // unrecognised file gives a source with no icons.
   static IconSource open(const std::filesystem::path& path, const SourceOptions& options = {});
 
+  // Parses bytes already in memory, which must outlive the source (fuzzing, tests).
+  static IconSource fromMemory(std::span<const std::uint8_t> bytes);
+
   SourceKind kind() const { return kind_; }
   int count() const { return static_cast<int>(groups_.size()); }
   // The icon with that 0-based index; empty (no images) when out of range or damaged.

@@ -26,7 +26,7 @@ class MappedFile {
   MappedFile() = default;
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
-  void* handle_ = nullptr;  // the platform's own mapping handle, where there is one
+  [[maybe_unused]] void* handle_ = nullptr;  // the platform's own mapping handle, where there is one
 };
 
 // Writes the bytes to a temporary file in the destination's folder and then moves it over the
