@@ -1,0 +1,10 @@
+# The exports and the source file selection, driven through the real main window and answered in
+# the real system dialogs.
+add_windows_test(exports_windows_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/exports/user.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/exports/harness.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/exports/source_selection_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/exports/single_export_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/exports/batch_export_test.cpp
+  LIBS gui)
