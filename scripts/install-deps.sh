@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   wine wine32:i386 wine64 xvfb xauth x11-utils
   fonts-wqy-microhei locales
-  icoutils imagemagick
+  icoutils imagemagick time
 )
 
 sudo_cmd=()
