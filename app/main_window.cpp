@@ -240,13 +240,17 @@ bool MainWindow::onCreate() {
   for (const wchar_t* item : kSizeItems)
     SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   SendMessageW(combo, CB_SETCURSEL, 1, 0);  // a selection by the program notifies nothing
-  // The closed combo box's height follows its font; bring it to the form's height.
-  RECT r;
-  GetWindowRect(combo, &r);
-  const LRESULT field = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-  if (field > 0 && r.bottom - r.top != kComboHeight)
-    SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                 field + kComboHeight - (r.bottom - r.top));
+  // The closed combo box's height follows its font; bring it to the form's height. What
+  // CB_GETITEMHEIGHT reports and what CB_SETITEMHEIGHT takes differ between systems, so steer by
+  // the height that results.
+  LRESULT field = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  for (int attempt = 0; attempt < 3 && field > 0; ++attempt) {
+    RECT r;
+    GetWindowRect(combo, &r);
+    if (r.bottom - r.top == kComboHeight) break;
+    field += kComboHeight - (r.bottom - r.top);
+    SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+  }
 
   HWND list = control(ControlId::超级列表框1);
   ListView_SetExtendedListViewStyle(list, LVS_EX_INFOTIP);
