@@ -112,3 +112,29 @@ TEST(RealModules, SaveAllMatchesTheStoredImagesOfEveryGroup) {
   }
   EXPECT_GT(groupsChecked, 0);
 }
+
+// A group whose first image is PNG-compressed, saved as a bitmap: a 32-bit bitmap of the PNG's
+// size that an image viewer (ImageMagick's identify) opens.
+TEST(RealModules, PngFirstImageSavesAsA32BitBitmapThatViewersOpen) {
+  if (run("command -v identify").empty()) GTEST_SKIP() << "ImageMagick not installed";
+  for (const fs::path& module : modulesWithIcons()) {
+    iconaccess::IconSource source = iconaccess::IconSource::open(module);
+    for (int k = 0; k < source.count(); ++k) {
+      iconaccess::Icon icon = source.icon(k);
+      if (icon.images.empty() || !icon.images.front().png) continue;
+      TempDir dir;
+      const fs::path bmp = dir.path() / "first.bmp";
+      ASSERT_EQ(std::system((std::string(ICONEXTRACT_CLI) + " save " + quoted(module) + " " +
+                             std::to_string(k + 1) + " " + quoted(bmp)).c_str()), 0);
+      const Bytes b = fixtures::readFile(bmp);
+      ASSERT_GE(b.size(), 54u);
+      EXPECT_EQ(u16(b, 14 + 14), 32);
+      const std::string size = std::to_string(icon.images.front().width) + "x" +
+                               std::to_string(icon.images.front().height);
+      const std::string seen = run("identify " + quoted(bmp) + " 2>&1");
+      EXPECT_NE(seen.find("BMP " + size), std::string::npos) << seen;
+      return;  // one such group is enough
+    }
+  }
+  GTEST_SKIP() << "no module with a PNG first image on this machine";
+}
