@@ -25,12 +25,17 @@ std::unique_ptr<MappedFile> MappedFile::open(const std::filesystem::path& path) 
     HANDLE mapping = CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
     CloseHandle(handle);
     if (!mapping) return nullptr;
-    // A 32-bit process cannot map a file of several GiB whole; the icons of a module sit in its
-    // first part, so a view of the first GiB is enough there.
+    // A 32-bit process cannot map a file of several GiB whole, and its address space may not
+    // even hold one free GiB; the icons of a module sit in its first part, so the largest view
+    // that can be had, from 1 GiB down to 16 MiB, is enough there.
     std::uint64_t total = static_cast<std::uint64_t>(size.QuadPart);
     std::uint64_t cap = sizeof(void*) == 4 ? (std::uint64_t{1} << 30) : total;
     SIZE_T length = static_cast<SIZE_T>(total < cap ? total : cap);
     void* data = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, length);
+    while (!data && length > (SIZE_T{16} << 20)) {
+      length /= 2;
+      data = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, length);
+    }
     if (!data) {
       CloseHandle(mapping);
       return nullptr;

@@ -105,3 +105,17 @@ TEST(CoreOnWindows, PngDecodesThroughWic) {
   }
   EXPECT_FALSE(iconaccess::decodePng(std::span<const std::uint8_t>(png).first(png.size() / 2)));
 }
+
+// A module followed by 2 GiB of zeros: a 32-bit process cannot map it whole, yet its icons, which
+// sit at the start, are all found.
+TEST(CoreOnWindows, HugeFileCountsFromTheMappedPart) {
+  fs::path dir = scratchFolder(L"iconx-huge");
+  const fs::path path = dir / L"huge.dll";
+  fixtures::writeFile(path, fixtures::makePe(fixtures::simpleModule(3, {{32, 32}})));
+  fs::resize_file(path, (std::uintmax_t{2} << 30) + 4096);
+  iconaccess::IconSource source = iconaccess::IconSource::open(path);
+  EXPECT_EQ(source.count(), 3);
+  EXPECT_EQ(source.icon(2).images.size(), 1u);
+  source = iconaccess::IconSource();
+  fs::remove_all(dir);
+}
