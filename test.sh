@@ -16,6 +16,8 @@ source ./scripts/display.sh
 
 failures=()
 summary=()
+total_passed=0
+total_failed=0
 
 step() {  # step NAME COMMAND...: runs a command, remembers a failure, goes on.
   local name=$1; shift
@@ -33,7 +35,15 @@ run_ctest() {
   log=$(mktemp)
   (cd "build/$preset" && ctest --output-on-failure -j"$jobs" --timeout 600) 2>&1 | tee "$log"
   local rc=${PIPESTATUS[0]}
-  summary+=("[$preset] $(grep -E 'tests passed|tests failed' "$log" | tail -1)")
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -1)
+  summary+=("$preset: $line")
+  if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    total_failed=$((total_failed + BASH_REMATCH[1]))
+    total_passed=$((total_passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  else
+    total_failed=$((total_failed + 1))  # ctest did not even report: count it as a failure
+  fi
   rm -f "$log"
   return "$rc"
 }
@@ -59,7 +69,7 @@ run_fuzzers() {
       echo "fuzz_$target: FAILED"; tail -40 "build/fuzz/fuzz_$target.log"; rc=1
     fi
   done
-  summary+=("[fuzz] $([ $rc = 0 ] && echo "5 targets clean for ${fuzz_seconds}s each" || echo "a target failed")")
+  summary+=("fuzz: $([ $rc = 0 ] && echo "5 targets clean for ${fuzz_seconds}s each" || echo "a target failed")")
   return $rc
 }
 
@@ -75,8 +85,6 @@ done
 echo
 echo "=== summary"
 for line in "${summary[@]}"; do echo "$line"; done
-if [ ${#failures[@]} -gt 0 ]; then
-  echo "failed: ${failures[*]}"
-  exit 1
-fi
-echo "all presets built and passed"
+[ ${#failures[@]} -gt 0 ] && echo "failed steps: ${failures[*]}"
+echo "total: $total_passed passed, $total_failed failed"
+[ ${#failures[@]} -eq 0 ] || exit 1
