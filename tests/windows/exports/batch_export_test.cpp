@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "app/handlers.h"
 #include "export/generated_name.h"
 #include "tests/support/fixtures.h"
 #include "tests/windows/exports/harness.h"
@@ -84,6 +85,16 @@ class BatchExport : public WindowTest {
     return question;
   }
 
+  // Clicks 按钮4, answers No and hands the folder browser to `inBrowser`, which must close it.
+  void runAnsweringNo(const std::function<void(HWND browser)>& inBrowser) {
+    clickAnswering(ControlId::按钮4, [&] {
+      HWND box = user::waitForMessageBox(guiThread());
+      if (!box) return;
+      user::press(box, IDNO);
+      if (HWND browser = user::waitForDialogOwnedBy(guiThread(), window().window())) inBrowser(browser);
+    });
+  }
+
   // Checks that the folder holds exactly one file per icon number, each with that icon's bytes and
   // a name generated between `from` and `to`; `ignore` lists files that were there before.
   void expectOneFilePerIcon(const fs::path& folder, const fs::path& source, int icons,
@@ -159,12 +170,7 @@ TEST_F(BatchExport, YesSavesEveryIconBesideTheExecutableAndASecondBatchReplacesN
 TEST_F(BatchExport, NoThenCancelInTheFolderBrowserSavesNothing) {
   useFixtureSource(2);
   HWND browserOwner = nullptr;
-  clickAnswering(ControlId::按钮4, [&] {
-    HWND box = user::waitForMessageBox(guiThread());
-    if (!box) return;
-    user::press(box, IDNO);
-    HWND browser = user::waitForDialogOwnedBy(guiThread(), window().window());
-    if (!browser) return;
+  runAnsweringNo([&](HWND browser) {
     browserOwner = GetWindow(browser, GW_OWNER);
     user::press(browser, IDCANCEL);
     user::waitUntilGone(browser);
@@ -185,12 +191,7 @@ TEST_F(BatchExport, NoThenAChosenFolderSavesIntoItsIconFolder) {
   fs::create_directories(chosen);
   bool titleShown = false, selected = false;
   const app::LocalTime from = now();
-  clickAnswering(ControlId::按钮4, [&] {
-    HWND box = user::waitForMessageBox(guiThread());
-    if (!box) return;
-    user::press(box, IDNO);
-    HWND browser = user::waitForDialogOwnedBy(guiThread(), window().window());
-    if (!browser) return;
+  runAnsweringNo([&](HWND browser) {
     EnumChildWindows(browser, findTitle, reinterpret_cast<LPARAM>(&titleShown));
     // What a browse callback does to preselect a folder. Wine's browser fills its tree in steps
     // and may not reach the folder on the first request, so ask until the tree has selected it.
@@ -252,12 +253,47 @@ TEST_F(BatchExport, AListRefilledDuringTheBatchKeepsThePassCountOfTheClick) {
   expectOneFilePerIcon(exeIconFolder(), source, 20, from, to);
 }
 
+// The real window's control operations, passed through, with a count of every operation other
+// than alive() that reaches them after the window has gone.
+class WatchedControls final : public app::Controls {
+ public:
+  explicit WatchedControls(app::MainWindow& window) : window_(window) {}
+  int touchedAfterClose = 0;
+  HWND window() const override { return window_.window(); }
+  bool alive() const override { return window_.alive(); }
+  void setStatus(const std::wstring& caption) override { watch(), window_.setStatus(caption); }
+  std::wstring sourcePath() override { return watch(), window_.sourcePath(); }
+  void setSourcePath(const std::wstring& path) override { watch(), window_.setSourcePath(path); }
+  int sizeChoice() override { return watch(), window_.sizeChoice(); }
+  int selectedItem() override { return watch(), window_.selectedItem(); }
+  int itemCount() override { return watch(), window_.itemCount(); }
+  void deleteAllItems() override { watch(), window_.deleteAllItems(); }
+  void appendItem(const std::wstring& text, int image) override { watch(), window_.appendItem(text, image); }
+  void setImageList(HIMAGELIST list) override { watch(), window_.setImageList(list); }
+  void handlePendingEvents() override { watch(), window_.handlePendingEvents(); }
+
+ private:
+  void watch() {
+    if (!window_.alive()) ++touchedAfterClose;
+  }
+  app::MainWindow& window_;
+};
+
 TEST_F(BatchExport, ClosingTheWindowDuringTheBatchEndsItWithoutTouchingTheControls) {
   useFixtureSource(20);
   HWND main = window().window();
-  runAnsweringYes([&] { PostMessageW(main, WM_CLOSE, 0, 0); });
+  WatchedControls watched(window());
+  user::Session session(guiThread(), [&] {
+    HWND box = user::waitForMessageBox(guiThread());
+    if (!box) return;
+    user::press(box, IDYES);
+    // Queued behind the answer: the batch's own event handling closes the window between passes.
+    PostMessageW(main, WM_CLOSE, 0, 0);
+  });
+  app::exportAllIcons(watched);
+  EXPECT_TRUE(session.stop());
   EXPECT_FALSE(IsWindow(main));
-  EXPECT_FALSE(window().alive());
+  EXPECT_EQ(watched.touchedAfterClose, 0);
   EXPECT_LT(filesIn(exeIconFolder()).size(), 20u) << "the passes after the close were skipped";
   // The window's end asks the loop to quit with code 0, and that request is still queued.
   MSG quit{};
