@@ -10,7 +10,7 @@ packages=(
   libgtest-dev googletest libpng-dev
   clang libclang-rt-14-dev
   wine wine32:i386 wine64 xvfb xauth x11-utils
-  fonts-wqy-microhei locales
+  fonts-wqy-microhei fonts-wine locales
   icoutils imagemagick time
 )
 
