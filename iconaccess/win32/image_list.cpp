@@ -72,11 +72,4 @@ int appendPictures(HIMAGELIST list, std::span<const std::optional<Pixels>> pictu
   return ImageList_Add(list, colour.get(), maskBitmap.get());
 }
 
-int appendIcon(HIMAGELIST list, const IconSource& source, int index) {
-  int width = 0, height = 0;
-  if (!list || !ImageList_GetIconSize(list, &width, &height)) return -1;
-  const std::optional<Pixels> picture[] = {renderIcon(source.icon(index), width, height)};
-  return appendPictures(list, picture);
-}
-
 }  // namespace iconaccess::win32

@@ -10,7 +10,6 @@
 #include <span>
 #include <type_traits>
 
-#include "iconaccess/icon_source.h"
 #include "iconaccess/render.h"
 
 namespace iconaccess::win32 {
@@ -24,15 +23,11 @@ using ImageListPtr = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageLis
 // picture at a time. Null when it cannot be created.
 ImageListPtr createImageList(int width, int height);
 
-// Appends the pictures in one call, in order. Each must be exactly the list's size; an unset or
-// mis-sized one becomes a blank (fully transparent) picture, so that picture k stays at index
-// first + k. Returns the index of the first new picture, or -1 when nothing could be appended (no
-// list, nothing to add, or the system refused).
+// Appends the pictures in one call, in order: the icon append of this program, done for all the
+// icons of a file at once, each icon's best image already rendered at the list's size. Each must
+// be exactly the list's size; an unset or mis-sized one becomes a blank (fully transparent)
+// picture, so that picture k stays at index first + k. Returns the index of the first new
+// picture, or -1 when nothing could be appended (no list, nothing to add, or the system refused).
 int appendPictures(HIMAGELIST list, std::span<const std::optional<Pixels>> pictures);
-
-// Appends the icon with that 0-based index of the source, its best image rendered at the list's
-// size; a blank picture when the icon cannot be rendered. The new picture's index, or -1 with no
-// list.
-int appendIcon(HIMAGELIST list, const IconSource& source, int index);
 
 }  // namespace iconaccess::win32

@@ -230,7 +230,15 @@ TEST_P(EscapeTest, EscapeClosesTheWindowFromAnyControl) {
 
 INSTANTIATE_TEST_SUITE_P(Controls, EscapeTest,
                          ::testing::Values(ControlId::编辑框1, ControlId::组合框1,
-                                           ControlId::超级列表框1, ControlId::按钮1));
+                                           ControlId::超级列表框1, ControlId::按钮1),
+                         [](const ::testing::TestParamInfo<ControlId>& info) -> std::string {
+                           switch (info.param) {
+                             case ControlId::编辑框1: return "EditBox";
+                             case ControlId::组合框1: return "SizeCombo";
+                             case ControlId::超级列表框1: return "ListView";
+                             default: return "Button1";
+                           }
+                         });
 
 }  // namespace
 }  // namespace window_test
