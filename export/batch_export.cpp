@@ -28,6 +28,20 @@ std::wstring chooseBaseFolder(Controls& controls) {
   return browseForFolder(controls.window(), L"选择您要保存的文件夹...");
 }
 
+// Generated names repeat across batches, and an earlier file is never replaced: the first free
+// name of "_2", "_3", ... is used. The save itself refuses a taken name, so a file that appears
+// between the choice and the save (another batch, another program) is kept too, and the next free
+// name is tried.
+bool saveUnderFreeName(const std::wstring& source, int number, const std::wstring& generated) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::wstring destination = uniqueName(generated, pathTaken);
+    if (destination.empty()) return false;
+    const SaveOutcome outcome = saveIconFile(source, number, destination, false);
+    if (outcome != SaveOutcome::NameTaken) return outcome == SaveOutcome::Written;
+  }
+  return false;
+}
+
 }  // namespace
 
 void exportAllIcons(Controls& controls) {
@@ -55,10 +69,8 @@ void exportAllIcons(Controls& controls) {
     if (!controls.alive()) return;
     controls.setStatus(L"保存：" + std::to_wstring(number) + L"个");
     const std::wstring generated = iconFolder + L"\\" + generatedFileName(readLocalClock, number);
-    // Generated names repeat across batches; an earlier file is never replaced.
-    const std::wstring destination = uniqueName(generated, pathTaken);
     const std::wstring source = controls.sourcePath();
-    if (destination.empty() || !saveIconFile(source, number, destination)) ++failed;
+    if (!saveUnderFreeName(source, number, generated)) ++failed;
   }
   controls.setStatus(failed == 0 ? std::wstring(L"保存完毕！") : L"失败：" + std::to_wstring(failed) + L"个");
 }

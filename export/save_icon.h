@@ -6,9 +6,13 @@
 
 namespace app {
 
+enum class SaveOutcome { Written, NameTaken, Failed };
+
 // Writes icon `number` (1-based; below 1 counts as 1) of the source to the destination: an icon
-// file with all its images, or a bitmap of the first image for a name ending in "bmp". True when
-// the file was written; false leaves nothing behind and an existing destination intact.
-bool saveIconFile(const std::wstring& sourcePath, int number, const std::wstring& destination);
+// file with all its images, or a bitmap of the first image for a name ending in "bmp". Nothing
+// partial is ever left behind. With replaceExisting false, a destination that exists (even one
+// that appeared a moment ago) is left as it is and the outcome is NameTaken.
+SaveOutcome saveIconFile(const std::wstring& sourcePath, int number, const std::wstring& destination,
+                         bool replaceExisting);
 
 }  // namespace app

@@ -28,7 +28,8 @@ void exportSelectedIcon(Controls& controls, FileDialog& dialog) {
   }
   const std::wstring source = controls.sourcePath();
   const std::wstring& destination = dialog.settings.fileName;
-  if (!saveIconFile(source, selection + 1, destination)) {
+  // The dialog has asked whether to replace an existing file.
+  if (saveIconFile(source, selection + 1, destination, true) != SaveOutcome::Written) {
     showMessage(L"保存失败！", kExclamationOk);
   }
 }

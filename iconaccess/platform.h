@@ -29,11 +29,15 @@ class MappedFile {
   [[maybe_unused]] void* handle_ = nullptr;  // the platform's own mapping handle, where there is one
 };
 
-// Writes the bytes to a temporary file in the destination's folder and then moves it over the
-// destination. False when anything fails; the temporary file is removed and an existing
-// destination stays as it was.
-bool replaceFileAtomically(const std::filesystem::path& destination,
-                           std::span<const std::uint8_t> bytes);
+enum class ExistingFile { Replace, Keep };
+enum class WriteResult { Written, Exists, Failed };
+
+// Writes the bytes to a temporary file in the destination's folder and then moves it to the
+// destination in one step: over an existing file (Replace), or only while the name is free
+// (Keep; Exists when it is taken, even by a file that appeared a moment ago). On any failure the
+// temporary file is removed and an existing destination stays as it was.
+WriteResult writeFileAtomically(const std::filesystem::path& destination,
+                                std::span<const std::uint8_t> bytes, ExistingFile existing);
 
 // The system's Windows folder on Windows; unset elsewhere.
 std::optional<std::filesystem::path> systemWindowsFolder();

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -44,14 +45,14 @@ MappedFile::~MappedFile() {
   if (data_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
 }
 
-bool replaceFileAtomically(const std::filesystem::path& destination,
-                           std::span<const std::uint8_t> bytes) {
+WriteResult writeFileAtomically(const std::filesystem::path& destination,
+                                std::span<const std::uint8_t> bytes, ExistingFile existing) {
   std::filesystem::path folder = destination.parent_path();
   if (folder.empty()) folder = ".";
   std::string name = "." + destination.filename().string() + ".XXXXXX";
   std::string temp = (folder / name).string();
   int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
+  if (fd < 0) return WriteResult::Failed;
   bool ok = true;
   std::size_t done = 0;
   while (ok && done < bytes.size()) {
@@ -63,9 +64,21 @@ bool replaceFileAtomically(const std::filesystem::path& destination,
   ::umask(mask);
   ok = ok && ::fchmod(fd, 0666 & ~mask) == 0;
   ok = ::close(fd) == 0 && ok;
-  ok = ok && ::rename(temp.c_str(), destination.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return WriteResult::Failed;
+  }
+  if (existing == ExistingFile::Replace) {
+    ok = ::rename(temp.c_str(), destination.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok ? WriteResult::Written : WriteResult::Failed;
+  }
+  // link() refuses a name that exists, in the same step that takes it.
+  const bool linked = ::link(temp.c_str(), destination.c_str()) == 0;
+  const int error = errno;
+  ::unlink(temp.c_str());
+  if (linked) return WriteResult::Written;
+  return error == EEXIST ? WriteResult::Exists : WriteResult::Failed;
 }
 
 std::optional<std::filesystem::path> systemWindowsFolder() { return std::nullopt; }

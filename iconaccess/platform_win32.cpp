@@ -54,8 +54,8 @@ MappedFile::~MappedFile() {
   if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
 }
 
-bool replaceFileAtomically(const std::filesystem::path& destination,
-                           std::span<const std::uint8_t> bytes) {
+WriteResult writeFileAtomically(const std::filesystem::path& destination,
+                                std::span<const std::uint8_t> bytes, ExistingFile existing) {
   std::filesystem::path folder = destination.parent_path();
   if (folder.empty()) folder = L".";
   // A name of our own beside the destination: same volume, so the final move is a rename.
@@ -64,7 +64,7 @@ bool replaceFileAtomically(const std::filesystem::path& destination,
                       std::to_wstring(GetTickCount()) + L".tmp";
   HANDLE handle = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  if (handle == INVALID_HANDLE_VALUE) return WriteResult::Failed;
   bool ok = true;
   std::size_t done = 0;
   while (ok && done < bytes.size()) {
@@ -74,10 +74,18 @@ bool replaceFileAtomically(const std::filesystem::path& destination,
     done += written;
   }
   ok = CloseHandle(handle) && ok;
-  ok = ok && MoveFileExW(temp.c_str(), destination.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) DeleteFileW(temp.c_str());
-  return ok;
+  if (!ok) {
+    DeleteFileW(temp.c_str());
+    return WriteResult::Failed;
+  }
+  // Without MOVEFILE_REPLACE_EXISTING the move refuses a name that exists, in the same step.
+  const DWORD flags = MOVEFILE_WRITE_THROUGH |
+                      (existing == ExistingFile::Replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (MoveFileExW(temp.c_str(), destination.c_str(), flags)) return WriteResult::Written;
+  const DWORD error = GetLastError();
+  DeleteFileW(temp.c_str());
+  return (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) ? WriteResult::Exists
+                                                                       : WriteResult::Failed;
 }
 
 std::optional<std::filesystem::path> systemWindowsFolder() {

@@ -114,6 +114,7 @@ const char* describe(SaveResult result) {
     case SaveResult::NoImages: return "the icon has no readable image";
     case SaveResult::UnreadableImage: return "the icon's first image cannot be read";
     case SaveResult::WriteFailed: return "the destination could not be written";
+    case SaveResult::DestinationExists: return "the destination exists already";
   }
   return "unknown";
 }
@@ -159,7 +160,8 @@ std::optional<std::vector<std::uint8_t>> bitmapFileBytes(const IconImage& image)
   return image.png ? pngBitmap(image) : dibBitmap(image);
 }
 
-SaveResult saveIcon(const IconSource& source, int number, const std::filesystem::path& destination) {
+SaveResult saveIcon(const IconSource& source, int number, const std::filesystem::path& destination,
+                    ExistingFile existing) {
   if (destination.empty()) return SaveResult::EmptyDestination;
   if (number < 1) number = 1;
   if (number > source.count()) return SaveResult::NoSuchIcon;
@@ -175,16 +177,22 @@ SaveResult saveIcon(const IconSource& source, int number, const std::filesystem:
     if (!bitmap) return SaveResult::UnreadableImage;
     bytes = std::move(*bitmap);
   }
-  return replaceFileAtomically(destination, bytes) ? SaveResult::Written : SaveResult::WriteFailed;
+  switch (writeFileAtomically(destination, bytes, existing)) {
+    case WriteResult::Written: return SaveResult::Written;
+    case WriteResult::Exists: return SaveResult::DestinationExists;
+    case WriteResult::Failed: break;
+  }
+  return SaveResult::WriteFailed;
 }
 
 SaveResult saveIcon(const std::filesystem::path& source, int number,
-                    const std::filesystem::path& destination, const SourceOptions& options) {
+                    const std::filesystem::path& destination, const SourceOptions& options,
+                    ExistingFile existing) {
   if (destination.empty()) return SaveResult::EmptyDestination;
   if (destinationKind(destination) == DestinationKind::Other) {
     return SaveResult::UnsupportedDestination;
   }
-  return saveIcon(IconSource::open(source, options), number, destination);
+  return saveIcon(IconSource::open(source, options), number, destination, existing);
 }
 
 }  // namespace iconaccess

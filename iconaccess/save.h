@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "icon_source.h"
+#include "platform.h"
 
 namespace iconaccess {
 
@@ -20,6 +21,7 @@ enum class SaveResult {
   NoImages,                // the icon's group names no image that could be read
   UnreadableImage,         // the first image cannot be turned into a bitmap
   WriteFailed,             // the destination could not be written; nothing of it was left behind
+  DestinationExists,       // asked to keep existing files, and the name is taken
 };
 
 // A short English reason, for the command-line tool.
@@ -30,11 +32,14 @@ enum class DestinationKind { Icon, Bitmap, Other };
 DestinationKind destinationKind(const std::filesystem::path& destination);
 
 // Saves the icon with that 1-based number (a number below 1 counts as 1). The destination is
-// written through a temporary file beside it and then replaced in one step, so a failed save
-// leaves no partial file and an existing file intact.
-SaveResult saveIcon(const IconSource& source, int number, const std::filesystem::path& destination);
+// written through a temporary file beside it and then moved into place in one step, so a failed
+// save leaves no partial file and an existing file intact. With ExistingFile::Keep an existing
+// destination is never replaced (DestinationExists).
+SaveResult saveIcon(const IconSource& source, int number, const std::filesystem::path& destination,
+                    ExistingFile existing = ExistingFile::Replace);
 SaveResult saveIcon(const std::filesystem::path& source, int number,
-                    const std::filesystem::path& destination, const SourceOptions& options = {});
+                    const std::filesystem::path& destination, const SourceOptions& options = {},
+                    ExistingFile existing = ExistingFile::Replace);
 
 // The bytes of an icon file holding every image of the icon, in group order. Empty when the icon
 // has no images.

@@ -192,3 +192,18 @@ TEST(Save, BitmapOfAPngIsDecodedTo32BitsWithAlpha) {
     }
   }
 }
+
+// Keeping existing files: a free name is written, a taken one is refused and left as it was.
+TEST(Save, KeepExistingNeverReplaces) {
+  TempDir dir;
+  fixtures::writeFile(dir.path() / "m.dll", fixtures::makePe(fixtures::simpleModule(1, {{16, 32}})));
+  const fs::path taken = dir.path() / "taken.ico";
+  fixtures::writeFile(taken, Bytes{1, 2, 3});
+  EXPECT_EQ(saveIcon(dir.path() / "m.dll", 1, taken, {}, ExistingFile::Keep),
+            SaveResult::DestinationExists);
+  EXPECT_EQ(fixtures::readFile(taken), (Bytes{1, 2, 3}));
+  EXPECT_EQ(saveIcon(dir.path() / "m.dll", 1, dir.path() / "free.ico", {}, ExistingFile::Keep),
+            SaveResult::Written);
+  EXPECT_FALSE(fixtures::readFile(dir.path() / "free.ico").empty());
+  EXPECT_EQ(filesIn(dir.path()).size(), 3u);  // no temporary file left behind
+}

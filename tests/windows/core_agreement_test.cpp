@@ -80,6 +80,11 @@ TEST(CoreOnWindows, SaveReplacesAtomicallyUnderUnicodeNames) {
   const Bytes written = fixtures::readFile(target);
   EXPECT_EQ(written, iconaccess::iconFileBytes(iconaccess::IconSource::open(dir / L"模块.dll").icon(1)));
 
+  // Asked to keep existing files, the save refuses the taken name and leaves the file as it is.
+  EXPECT_EQ(iconaccess::saveIcon(dir / L"模块.dll", 1, target, {}, iconaccess::ExistingFile::Keep),
+            iconaccess::SaveResult::DestinationExists);
+  EXPECT_EQ(fixtures::readFile(target), written);
+
   fs::create_directory(dir / L"folder.ico");
   EXPECT_EQ(iconaccess::saveIcon(dir / L"模块.dll", 1, dir / L"folder.ico"),
             iconaccess::SaveResult::WriteFailed);
