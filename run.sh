@@ -19,7 +19,18 @@ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 exe=$root/build/win32/app/IconExtractor.exe
 driver=$root/build/win32/app/demo_driver.exe
 
+# Marlett in the prefix's font folder: Wine draws the caption buttons with it and does not find
+# the copy that the fonts-wine package installs.
+add_marlett() {
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
+}
+
 if [ -n "${DISPLAY:-}" ]; then
+  wineboot -i >/dev/null 2>&1 || true
+  add_marlett
   exec wine "$exe"
 fi
 
@@ -45,6 +56,7 @@ done
 
 # No window manager here: let Wine draw the title bar and frame itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+add_marlett
 
 wine "$exe" &
 program_pid=$!

@@ -3,6 +3,7 @@
 // (left top width height) for the screenshot; "close" closes the window.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -48,11 +49,14 @@ int wmain(int argc, wchar_t** argv) {
   }
   HWND status = child(main, app::ControlId::标签3);
   HWND list = child(main, app::ControlId::超级列表框1);
+  // The listing is complete when it shows as many items as the system counts icons in the file.
+  const std::wstring path = textOf(child(main, app::ControlId::编辑框1));
+  const int count = static_cast<int>(ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0));
+  const std::wstring done = L"共" + std::to_wstring(count) + L"个";
   SendMessageW(child(main, app::ControlId::按钮1), BM_CLICK, 0, 0);
   for (int i = 0; i < 12000; ++i) {
-    const std::wstring caption = textOf(status);
     const int items = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    if (items > 0 && caption == L"共" + std::to_wstring(items) + L"个") {
+    if (count > 0 && items == count && textOf(status) == done) {
       Sleep(300);  // let the last repaint of the list reach the screen
       RECT r;
       GetWindowRect(main, &r);
