@@ -412,7 +412,9 @@ void MainWindow::appendItem(const std::wstring& text, int imageIndex) {
     item.pszText = const_cast<wchar_t*>(text.c_str());
     item.iImage = imageIndex;
     ListView_InsertItem(list, &item);
-    if (now - redrawHeldSince_ >= kRedrawIntervalMs) releaseHeldRedraw();
+    // The first item is shown at once: the list's first paint after a new image list costs the
+    // most, and paid here it does not add to the paint of a whole screenful later.
+    if (item.iItem == 0 || now - redrawHeldSince_ >= kRedrawIntervalMs) releaseHeldRedraw();
   });
 }
 
