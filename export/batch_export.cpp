@@ -32,11 +32,12 @@ std::wstring chooseBaseFolder(Controls& controls) {
 // name of "_2", "_3", ... is used. The save itself refuses a taken name, so a file that appears
 // between the choice and the save (another batch, another program) is kept too, and the next free
 // name is tried.
-bool saveUnderFreeName(const std::wstring& source, int number, const std::wstring& generated) {
+bool saveUnderFreeName(IconSaver& saver, const std::wstring& source, int number,
+                       const std::wstring& generated) {
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::wstring destination = uniqueName(generated, pathTaken);
     if (destination.empty()) return false;
-    const SaveOutcome outcome = saveIconFile(source, number, destination, false);
+    const SaveOutcome outcome = saver.save(source, number, destination, false);
     if (outcome != SaveOutcome::NameTaken) return outcome == SaveOutcome::Written;
   }
   return false;
@@ -61,6 +62,7 @@ void exportAllIcons(Controls& controls) {
   const std::wstring iconFolder = base + L"\\icon";
   CreateDirectoryW(iconFolder.c_str(), nullptr);  // an existing folder is simply used
 
+  IconSaver saver;  // the source is parsed once, not once per icon
   int failed = 0;
   for (int number = 1; number <= iconCount; ++number) {
     // Lets the window repaint and its controls work between two saves; a click that closes the
@@ -70,7 +72,7 @@ void exportAllIcons(Controls& controls) {
     controls.setStatus(L"保存：" + std::to_wstring(number) + L"个");
     const std::wstring generated = iconFolder + L"\\" + generatedFileName(readLocalClock, number);
     const std::wstring source = controls.sourcePath();
-    if (!saveUnderFreeName(source, number, generated)) ++failed;
+    if (!saveUnderFreeName(saver, source, number, generated)) ++failed;
   }
   controls.setStatus(failed == 0 ? std::wstring(L"保存完毕！") : L"失败：" + std::to_wstring(failed) + L"个");
 }

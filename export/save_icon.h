@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "iconaccess/icon_source.h"
+
 namespace app {
 
 enum class SaveOutcome { Written, NameTaken, Failed };
@@ -14,5 +16,17 @@ enum class SaveOutcome { Written, NameTaken, Failed };
 // that appeared a moment ago) is left as it is and the outcome is NameTaken.
 SaveOutcome saveIconFile(const std::wstring& sourcePath, int number, const std::wstring& destination,
                          bool replaceExisting);
+
+// The same saves for a run of many: the source is parsed once and kept while the path stays the
+// same, and parsed anew when it changes, so a batch costs one parse rather than one per icon.
+class IconSaver {
+ public:
+  SaveOutcome save(const std::wstring& sourcePath, int number, const std::wstring& destination,
+                   bool replaceExisting);
+
+ private:
+  std::wstring path_;
+  iconaccess::IconSource source_;
+};
 
 }  // namespace app
