@@ -1,6 +1,7 @@
 #include "image_list.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -26,9 +27,10 @@ ImageListPtr createImageList(int width, int height) {
 // The image list takes straight (not premultiplied) alpha, the same as an icon's own pixels: it
 // blends with the alpha itself when drawing. The mask marks the fully transparent pixels, so that
 // a blank picture, whose alpha is zero everywhere, draws as nothing rather than as black.
-int appendPictures(HIMAGELIST list, std::span<const std::optional<Pixels>> pictures) {
-  int width = 0, height = 0;
-  if (!list || pictures.empty() || !ImageList_GetIconSize(list, &width, &height)) return -1;
+namespace {
+
+int appendStrip(HIMAGELIST list, int width, int height,
+                std::span<const std::optional<Pixels>> pictures) {
   const int count = static_cast<int>(pictures.size());
   const int stripWidth = width * count;
 
@@ -70,6 +72,28 @@ int appendPictures(HIMAGELIST list, std::span<const std::optional<Pixels>> pictu
   BitmapPtr maskBitmap(CreateBitmap(stripWidth, height, 1, 1, mask.data()));
   if (!maskBitmap) return -1;
   return ImageList_Add(list, colour.get(), maskBitmap.get());
+}
+
+// A file may claim tens of thousands of icons; one strip for all of them would be a bitmap of
+// hundreds of megabytes that the system refuses. Strips of this many pictures stay small (a few
+// megabytes at 48 px) and still cost one call per few hundred icons.
+constexpr std::size_t kPicturesPerStrip = 256;
+
+}  // namespace
+
+int appendPictures(HIMAGELIST list, std::span<const std::optional<Pixels>> pictures) {
+  int width = 0, height = 0;
+  if (!list || pictures.empty() || !ImageList_GetIconSize(list, &width, &height)) return -1;
+  int first = -1;
+  for (std::size_t at = 0; at < pictures.size(); at += kPicturesPerStrip) {
+    const auto strip = pictures.subspan(at, std::min(kPicturesPerStrip, pictures.size() - at));
+    const int index = appendStrip(list, width, height, strip);
+    // A strip the system refuses would shift every later picture: stop, so that the pictures
+    // added so far keep their places and the rest show none.
+    if (index < 0) break;
+    if (first < 0) first = index;
+  }
+  return first;
 }
 
 }  // namespace iconaccess::win32
