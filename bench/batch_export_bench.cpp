@@ -20,6 +20,7 @@
 
 #include "app/executable_directory.h"
 #include "app/main_window.h"
+#include "bench/bench_support.h"
 #include "iconaccess/save.h"
 #include "listing/icon_list_loader.h"
 
@@ -28,34 +29,9 @@ using app::ControlId;
 
 namespace {
 
-double now() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / frequency;
-}
-
-std::wstring textOf(HWND hwnd) {
-  wchar_t text[256] = {};
-  GetWindowTextW(hwnd, text, 256);
-  return text;
-}
-
-void pumpUntil(app::MainWindow& window, const std::function<bool()>& done) {
-  while (!done()) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (window.preTranslate(message)) continue;
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-  }
-}
+using bench::now;
+using bench::pumpUntil;
+using bench::textOf;
 
 // Presses Yes in the batch's question as soon as it appears.
 struct YesAnswerer {

@@ -19,30 +19,18 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "bench/bench_support.h"
 #include "listing/icon_list_loader.h"
 
 namespace {
 
+using bench::now;
+using bench::pumpUntil;
+using bench::textOf;
+
 using app::ControlId;
 
 constexpr int kSides[] = {16, 32, 48};  // by the selection of 组合框1
-
-double now() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / frequency;
-}
-
-std::wstring textOf(HWND hwnd) {
-  wchar_t text[256] = {};
-  GetWindowTextW(hwnd, text, 256);
-  return text;
-}
 
 // Sends WM_NULL to the window again and again from another thread and keeps the longest wait for
 // an answer: the longest time the GUI thread went without handling a message.
@@ -79,19 +67,6 @@ struct Run {
   double longestStall = 0;
   int items = 0;
 };
-
-// Handles the GUI thread's messages, as the program's loop does, until the condition holds.
-void pumpUntil(app::MainWindow& window, const std::function<bool()>& done) {
-  while (!done()) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (window.preTranslate(message)) continue;
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-  }
-}
 
 // The straightforward listing, on a worker thread, each control operation sent to the GUI thread.
 void straightforwardLoad(HWND list, HWND status, std::wstring path, int side) {

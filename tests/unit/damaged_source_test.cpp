@@ -30,6 +30,15 @@ int walk(TempDir& dir, const Bytes& bytes) {
   return images;
 }
 
+// Writes a 16- or 32-bit field, by the size of the value: the damage a case table describes.
+void patch(Bytes& bytes, std::size_t at, std::uint32_t value) {
+  if (value > 0xFFFF) {
+    fixtures::put32(bytes, at, value);
+  } else {
+    fixtures::put16(bytes, at, value);
+  }
+}
+
 }  // namespace
 
 // Cut anywhere, each kind of file still parses without reading past its end (the sanitizer
@@ -72,7 +81,7 @@ TEST(DamagedSource, OffsetsPastTheEndAndWrappingSizes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Bytes bad = good;
-    if (c.value > 0xFFFF) fixtures::put32(bad, c.at, c.value); else fixtures::put16(bad, c.at, c.value);
+    patch(bad, c.at, c.value);
     auto path = dir.path() / "bad.dll";
     fixtures::writeFile(path, bad);
     IconSource source = IconSource::open(path);
@@ -100,7 +109,7 @@ TEST(DamagedSource, BrokenHeadersGiveNoIcons) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Bytes bad = good;
-    if (c.value > 0xFFFF) fixtures::put32(bad, c.at, c.value); else fixtures::put16(bad, c.at, c.value);
+    patch(bad, c.at, c.value);
     EXPECT_EQ(walk(dir, bad), 0);
   }
 }
