@@ -149,14 +149,7 @@ double median(std::vector<double> v) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  std::wstring path;
-  if (argc > 1) {
-    path = argv[1];
-  } else {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    path = std::wstring(system) + L"\\shell32.dll";
-  }
+  const std::wstring path = bench::moduleArgument(argc, argv);
   const std::wstring cli = argc > 2 ? std::wstring(argv[2])
                                     : (fs::path(app::executableDirectory()) / L".." / L"cli" /
                                        L"iconextract.exe").wstring();

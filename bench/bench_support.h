@@ -40,4 +40,12 @@ inline void pumpUntil(app::MainWindow& window, const std::function<bool()>& done
   }
 }
 
+// The module to work on: the first argument, else the system's shell32.dll.
+inline std::wstring moduleArgument(int argc, wchar_t** argv) {
+  if (argc > 1) return argv[1];
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  return std::wstring(system) + L"\\shell32.dll";
+}
+
 }  // namespace bench

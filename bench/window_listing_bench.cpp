@@ -134,14 +134,7 @@ Run timeOne(bool straightforward, const std::wstring& path, int choice, int expe
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  std::wstring path;
-  if (argc > 1) {
-    path = argv[1];
-  } else {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    path = std::wstring(system) + L"\\shell32.dll";
-  }
+  const std::wstring path = bench::moduleArgument(argc, argv);
   const int count = static_cast<int>(ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0));
   if (count < 1) {
     std::fprintf(stderr, "no icons in %ls\n", path.c_str());
