@@ -30,6 +30,16 @@ std::optional<std::filesystem::path> munFileFor(const std::filesystem::path& pat
   return mun;
 }
 
+// Adds an image found for an icon: its directory entry's first 8 bytes and its stored bytes. An
+// image whose own header cannot be read is left out.
+void appendImage(Icon& icon, std::span<const std::uint8_t> entry,
+                 std::span<const std::uint8_t> data) {
+  IconImage image;
+  std::copy_n(entry.begin(), image.entry.size(), image.entry.begin());
+  image.data = data;
+  if (describeImage(image.data, image)) icon.images.push_back(image);
+}
+
 }  // namespace
 
 // IMAGE_DOS_HEADER: +0 "MZ", +0x3C e_lfanew u32, the offset of the "PE\0\0" or "NE" header.
@@ -69,23 +79,24 @@ bool IconSource::parse(std::span<const std::uint8_t> bytes) {
   return false;
 }
 
-IconSource IconSource::open(const std::filesystem::path& path, const SourceOptions& options) {
+// The file mapped and parsed; a file that cannot be mapped gives a source without icons.
+IconSource IconSource::mapAndParse(const std::filesystem::path& path) {
   IconSource source;
   source.resolved_ = path;
-  std::shared_ptr<const MappedFile> file = MappedFile::open(path);
-  if (!file) return source;
-  source.parse(file->bytes());
-  source.file_ = std::move(file);
-  bool module = source.kind_ == SourceKind::PE || source.kind_ == SourceKind::NE;
+  if (std::shared_ptr<const MappedFile> file = MappedFile::open(path)) {
+    source.parse(file->bytes());
+    source.file_ = std::move(file);
+  }
+  return source;
+}
+
+IconSource IconSource::open(const std::filesystem::path& path, const SourceOptions& options) {
+  IconSource source = mapAndParse(path);
+  const bool module = source.kind_ == SourceKind::PE || source.kind_ == SourceKind::NE;
   if (module && source.groups_.empty()) {
     if (auto mun = munFileFor(path, options)) {
-      IconSource replacement;
-      replacement.resolved_ = *mun;
-      if (std::shared_ptr<const MappedFile> munFile = MappedFile::open(*mun)) {
-        replacement.parse(munFile->bytes());
-        replacement.file_ = std::move(munFile);
-        if (replacement.count() > 0) return replacement;
-      }
+      IconSource replacement = mapAndParse(*mun);
+      if (replacement.count() > 0) return replacement;
     }
   }
   return source;
@@ -131,15 +142,12 @@ Icon IconSource::moduleIcon(const GroupRef& group) const {
       if (!found) found = &*it;
     }
     if (!found) continue;
-    IconImage image;
-    std::copy_n(entry->begin(), image.entry.size(), image.entry.begin());
-    image.data = found->data;
+    std::span<const std::uint8_t> data = found->data;
     // NE resources are stored in whole alignment units; the group knows the real length.
-    if (kind_ == SourceKind::NE && bytesInRes > 0 && bytesInRes < image.data.size()) {
-      image.data = image.data.first(bytesInRes);
+    if (kind_ == SourceKind::NE && bytesInRes > 0 && bytesInRes < data.size()) {
+      data = data.first(bytesInRes);
     }
-    if (!describeImage(image.data, image)) continue;
-    icon.images.push_back(image);
+    appendImage(icon, *entry, data);
   }
   return icon;
 }
@@ -156,12 +164,7 @@ Icon IconSource::iconFileIcon(std::span<const std::uint8_t> bytes) const {
     if (!entry) break;
     ByteReader e(*entry);
     auto data = file.sub(*e.u32(12), *e.u32(8));
-    if (!data) continue;
-    IconImage image;
-    std::copy_n(entry->begin(), image.entry.size(), image.entry.begin());
-    image.data = *data;
-    if (!describeImage(image.data, image)) continue;
-    icon.images.push_back(image);
+    if (data) appendImage(icon, *entry, *data);
   }
   return icon;
 }

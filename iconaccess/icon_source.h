@@ -81,6 +81,7 @@ class IconSource {
   std::filesystem::path resolved_;
   std::vector<GroupRef> groups_;
   std::vector<ImageRef> images_;  // module images (RT_ICON), in directory order
+  static IconSource mapAndParse(const std::filesystem::path& path);
   bool parse(std::span<const std::uint8_t> bytes);
   Icon moduleIcon(const GroupRef& group) const;
   Icon iconFileIcon(std::span<const std::uint8_t> bytes) const;
