@@ -41,6 +41,7 @@ struct ChannelMask {
   std::uint32_t mask = 0;
   int shift = 0;
   int bits = 0;
+  ChannelMask() = default;
   explicit ChannelMask(std::uint32_t m) : mask(m) {
     if (!m) return;
     while (!((m >> shift) & 1)) ++shift;
@@ -73,7 +74,9 @@ struct DibLayout {
   std::uint64_t paletteOffset = 0, paletteCount = 0;
   std::uint64_t xorOffset = 0, xorStride = 0;
   std::uint64_t andOffset = 0, andStride = 0;
-  std::uint32_t masks[4] = {0, 0, 0, 0};  // red, green, blue, alpha
+  // Red, green, blue and alpha of a 16- or 32-bit image, worked out once rather than per pixel:
+  // the header's masks for BI_BITFIELDS, 5-5-5 for a 16-bit BI_RGB image.
+  ChannelMask channels[4];
 };
 
 std::optional<DibLayout> dibLayout(const ByteReader& r, const IconImage& image) {
@@ -92,12 +95,16 @@ std::optional<DibLayout> dibLayout(const ByteReader& r, const IconImage& image) 
     for (int i = 0; i < 3; ++i) {
       auto m = r.u32(at + 4ull * i);
       if (!m) return std::nullopt;
-      d.masks[i] = *m;
+      d.channels[i] = ChannelMask(*m);
     }
-    if (*headerSize >= 56) d.masks[3] = r.u32(52).value_or(0);
+    if (*headerSize >= 56) d.channels[3] = ChannelMask(r.u32(52).value_or(0));
     if (*headerSize < 52) after += 12;
   } else if (d.compression != kBiRgb) {
     return std::nullopt;  // RLE and embedded JPEG/PNG DIBs are not icon images
+  } else if (d.bitCount == 16) {
+    d.channels[0] = ChannelMask(0x7C00);
+    d.channels[1] = ChannelMask(0x03E0);
+    d.channels[2] = ChannelMask(0x001F);
   }
   if (d.bitCount <= 8) {
     std::uint64_t full = 1ull << d.bitCount;
@@ -127,12 +134,8 @@ std::uint32_t dibPixel(const ByteReader& r, const DibLayout& d, std::uint64_t ro
     }
     case 16: {
       std::uint32_t v = *r.u16(at + 2ull * x);
-      if (d.compression == kBiBitfields) {
-        return argb(255, ChannelMask(d.masks[0]).extract(v), ChannelMask(d.masks[1]).extract(v),
-                    ChannelMask(d.masks[2]).extract(v));
-      }
-      return argb(255, ChannelMask(0x7C00).extract(v), ChannelMask(0x03E0).extract(v),
-                  ChannelMask(0x001F).extract(v));
+      return argb(255, d.channels[0].extract(v), d.channels[1].extract(v),
+                  d.channels[2].extract(v));
     }
     case 24: {
       std::uint64_t p = at + 3ull * x;
@@ -141,10 +144,10 @@ std::uint32_t dibPixel(const ByteReader& r, const DibLayout& d, std::uint64_t ro
     default: {  // 32
       std::uint32_t v = *r.u32(at + 4ull * x);
       if (d.compression == kBiBitfields) {
-        std::uint32_t a = d.masks[3] ? ChannelMask(d.masks[3]).extract(v) : 0;
+        std::uint32_t a = d.channels[3].extract(v);
         if (a) hasAlpha = true;
-        return argb(a, ChannelMask(d.masks[0]).extract(v), ChannelMask(d.masks[1]).extract(v),
-                    ChannelMask(d.masks[2]).extract(v));
+        return argb(a, d.channels[0].extract(v), d.channels[1].extract(v),
+                    d.channels[2].extract(v));
       }
       if (v >> 24) hasAlpha = true;
       return v;

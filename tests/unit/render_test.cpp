@@ -61,6 +61,52 @@ TEST(Render, DecodesEveryDibDepth) {
   }
 }
 
+// BI_BITFIELDS images: the channel masks follow a 40-byte header, or sit inside a larger one
+// (where an alpha mask may come too). Two pixels in one row; the AND mask is all clear.
+TEST(Render, DecodesBitfieldsImagesByTheirMasks) {
+  auto put32 = [](Bytes& b, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  };
+  struct Case {
+    const char* name;
+    int bitCount;
+    std::uint32_t headerSize;
+    std::uint32_t masks[4];  // red, green, blue, alpha (alpha only in a header of 56 bytes)
+    std::uint32_t stored[2];
+    std::uint32_t expected[2];
+  };
+  const Case cases[] = {
+      {"16-bit 5-6-5", 16, 40, {0xF800, 0x07E0, 0x001F, 0}, {0xF800, 0x07FF},
+       {0xFFFF0000u, 0xFF00FFFFu}},
+      {"32-bit with alpha mask", 32, 56, {0x0000FF00, 0x00FF0000, 0xFF000000, 0x000000FF},
+       {0x11223380, 0xAABBCCFF}, {0x80332211u, 0xFFCCBBAAu}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes b;
+    put32(b, c.headerSize);
+    put32(b, 2);  // width
+    put32(b, 2);  // height, doubled for the mask
+    b.push_back(1), b.push_back(0);  // planes
+    b.push_back(static_cast<std::uint8_t>(c.bitCount)), b.push_back(0);
+    put32(b, 3);  // BI_BITFIELDS
+    for (int i = 0; i < 5; ++i) put32(b, 0);  // image size, resolution, colours used, important
+    const int maskCount = c.headerSize >= 56 ? 4 : 3;
+    for (int i = 0; i < maskCount; ++i) put32(b, c.masks[i]);
+    const std::size_t xorStart = b.size();
+    for (std::uint32_t v : c.stored) {
+      for (int i = 0; i < c.bitCount / 8; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
+    while ((b.size() - xorStart) % 4) b.push_back(0);
+    put32(b, 0);  // AND mask row
+    auto o = imageOf(std::move(b), 2, 1, c.bitCount);
+    auto pixels = decodeImage(o.image);
+    ASSERT_TRUE(pixels.has_value());
+    EXPECT_EQ(pixels->at(0, 0), c.expected[0]);
+    EXPECT_EQ(pixels->at(1, 0), c.expected[1]);
+  }
+}
+
 // Without alpha of its own the AND mask makes pixels transparent; with alpha the mask is ignored.
 TEST(Render, MaskOrAlphaDecidesTransparency) {
   fixtures::DibSpec spec;
